@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds from scratch and runs every test: an optimised build with
+# warnings as errors, then the same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+
+for preset in ci asan; do
+  rm -rf "build/$preset"
+  cmake --preset "$preset"
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
