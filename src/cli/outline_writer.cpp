@@ -66,13 +66,27 @@ void WriteJsonString(std::string_view bytes, BufferedOutput& out) {
     for (const char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
         switch (b) {
-        case '"': out.Append("\\\""); break;
-        case '\\': out.Append("\\\\"); break;
-        case '\b': out.Append("\\b"); break;
-        case '\t': out.Append("\\t"); break;
-        case '\n': out.Append("\\n"); break;
-        case '\f': out.Append("\\f"); break;
-        case '\r': out.Append("\\r"); break;
+        case '"':
+            out.Append("\\\"");
+            break;
+        case '\\':
+            out.Append("\\\\");
+            break;
+        case '\b':
+            out.Append("\\b");
+            break;
+        case '\t':
+            out.Append("\\t");
+            break;
+        case '\n':
+            out.Append("\\n");
+            break;
+        case '\f':
+            out.Append("\\f");
+            break;
+        case '\r':
+            out.Append("\\r");
+            break;
         default:
             if (b < 0x20) {
                 out.Append("\\u00");

@@ -30,7 +30,8 @@ private:
 std::unique_ptr<char[]> AllocateBuffer(std::size_t size) {
     if (size > Content::kMaxSize)
         throw EOutOfMemory();
-    return TranslateAllocationFailure([size] { return std::make_unique_for_overwrite<char[]>(size); });
+    return TranslateAllocationFailure(
+        [size] { return std::make_unique_for_overwrite<char[]>(size); });
 }
 
 } // namespace
@@ -38,7 +39,8 @@ std::unique_ptr<char[]> AllocateBuffer(std::size_t size) {
 std::shared_ptr<const Content> Content::ReadFile(const std::string& fileName) {
     // O_NONBLOCK keeps the open itself from waiting on a FIFO without a writer; such a file is
     // then refused by the regular-file check before anything is read.
-    const FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const FileDescriptor file(
+        ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0)
         throw EFOpenError(fileName);
     struct stat status {};

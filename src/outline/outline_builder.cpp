@@ -80,7 +80,9 @@ void OutlineBuild::AddLevelItems(TTreeNode parent, std::int32_t level) {
             // very line, so its first item is this line.
             const TTreeNode deeperParent =
                 current.lastItem != kNoNode ? current.lastItem : current.parent;
-            TranslateAllocationFailure([&] { open.push_back({deeperParent, line->level, kNoNode}); });
+            TranslateAllocationFailure([&] {
+                open.push_back({deeperParent, line->level, kNoNode});
+            });
             open.back().lastItem = TakeItem(deeperParent, line->caption);
         } else if (line->level == current.level) {
             current.lastItem = TakeItem(current.parent, line->caption);

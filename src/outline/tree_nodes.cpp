@@ -59,7 +59,11 @@ TTreeNode TTreeNodes::Append(TTreeNode parent, std::string_view caption) {
     std::uint32_t& siblings = parent == kNoNode ? topLevelCount_ : At(parent).childCount;
     const auto node = static_cast<TTreeNode>(count_);
     At(node) = Item{static_cast<std::uint32_t>(caption.data() - text.data()),
-                    static_cast<std::uint32_t>(caption.size()), parent, siblings, 0, 0};
+                    static_cast<std::uint32_t>(caption.size()),
+                    parent,
+                    siblings,
+                    0,
+                    0};
     ++siblings;
     ++count_;
     return node;
