@@ -19,8 +19,9 @@ void TStringList::Assign(std::shared_ptr<const Content> content) {
     std::vector<LineRef> lines;
     TranslateAllocationFailure([&] {
         const std::string_view text = content->Bytes();
-        // Guess from a typical line length so that most files need no regrowth.
-        lines.reserve(text.size() / 24 + 1);
+        // Room for lines of 16 bytes on average: address space only until it is used, and most
+        // files then split without a single regrowth of the list.
+        lines.reserve(text.size() / 16 + 1);
         SplitLines(text, [&](std::size_t offset, std::size_t length) {
             // Content::kMaxSize keeps both within 32 bits.
             lines.push_back(
