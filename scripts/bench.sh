@@ -8,5 +8,5 @@ cmake --preset release >/dev/null
 cmake --build --preset release
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 for bench in build/release/bench/outline_bench build/release/bench/viewer/viewer_bench; do
-  [ -x "$bench" ] && "$bench"
+  if [ -x "$bench" ]; then "$bench"; fi
 done
