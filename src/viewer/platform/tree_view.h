@@ -1,0 +1,54 @@
+// The outline view: a read-only tree view over its own TTreeNodesModel, drawn with lines between
+// the items and plus/minus buttons, that shows the full text of a clipped caption as a tool tip.
+//
+// QTreeView lays out expanded items recursively, one call per expanded level, and the cost of that
+// layout grows with the square of the depth; a chain of some 26,000 expanded levels overflows an
+// 8 MB stack. So items are expanded only down to kMaxExpandedLevel: deeper items stay collapsed
+// and the view refuses to expand them, however the request comes.
+#pragma once
+
+#include "tree_nodes_model.h"
+
+#include <QTreeView>
+
+namespace qel::platform {
+
+class TTreeView : public QTreeView {
+public:
+    // Items of levels 0 (top level) to kMaxExpandedLevel - 1 can be expanded, so levels up to
+    // kMaxExpandedLevel are shown. Measured with bench/viewer: laying out a chain expanded this
+    // deep takes about 0.1 s and well under a megabyte of stack.
+    static constexpr int kMaxExpandedLevel = 4000;
+
+    explicit TTreeView(QWidget* parent = nullptr);
+
+    [[nodiscard]] TTreeNodesModel& Items() const noexcept { return *items_; }
+
+    // Expands every item down to kMaxExpandedLevel and lays the view out.
+    void FullExpand();
+
+    // The level of an item (0 for a top-level item), counted up to limit at most.
+    [[nodiscard]] static int LevelOf(const QModelIndex& index, int limit);
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void updateGeometries() override;
+    void drawBranches(QPainter* painter, const QRect& rect,
+                      const QModelIndex& index) const override;
+
+private:
+    // Expands node (the top level for kNoNode) and its descendants down to kMaxExpandedLevel,
+    // with level the level of node's children; widens the column to what becomes visible.
+    void ExpandSubtree(qel::TTreeNode node, int level);
+    void Expanded(const QModelIndex& index);
+    // The width the column needs for a caption of length characters at level.
+    [[nodiscard]] int ItemRight(std::size_t length, int level) const;
+    void ShowClippedCaption(class QHelpEvent* event);
+
+    TTreeNodesModel* items_;
+    int contentWidth_ = 0;
+    bool expandingSubtree_ = false;
+};
+
+} // namespace qel::platform
