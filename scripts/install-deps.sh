@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core
   valgrind xvfb xdotool
+  desktop-file-utils appstream dpkg-dev librsvg2-bin imagemagick groff-base
 )
 
 missing=()
