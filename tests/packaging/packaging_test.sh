@@ -143,7 +143,9 @@ check_deb() {
   local depends
   depends=$(dpkg-deb -f "$deb" Depends)
   echo "Depends: $depends"
-  grep -Eq '(^|, )fonts-liberation(,|$)' <<<"$depends" || fail "Depends lacks fonts-liberation"
+  for font in fonts-liberation fonts-dejavu-core; do
+    grep -Eq "(^|, )$font(,|\$)" <<<"$depends" || fail "Depends lacks $font"
+  done
   # Computed by dpkg-shlibdeps from the binaries, with version bounds.
   grep -Eq '(^|, )libc6 \(>= [0-9.]+\)' <<<"$depends" || fail "Depends lacks the computed libc6"
   if [ "$with_viewer" = 1 ]; then
