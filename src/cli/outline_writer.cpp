@@ -1,7 +1,6 @@
 #include "outline_writer.h"
 
 #include <array>
-#include <vector>
 
 namespace qel {
 
@@ -20,25 +19,34 @@ void BufferedOutput::Flush() {
 namespace {
 
 // Walks the subtree of root in pre-order without recursion (outlines may nest a million levels
-// deep): calls enter(node, depth) before a node's children and leave() after them.
+// deep) and without memory of its own, climbing back through Parent and Row, so that output cannot
+// stop halfway for want of memory: calls enter(node, depth) before a node's children and leave()
+// after them.
 template <typename Enter, typename Leave>
 void WalkSubtree(const TTreeNodes& nodes, TTreeNode root, Enter&& enter, Leave&& leave) {
-    struct Frame {
-        TTreeNode node;
-        std::size_t nextRow;
-    };
-    std::vector<Frame> path;
-    enter(root, std::size_t{0});
-    path.push_back({root, 0});
-    while (!path.empty()) {
-        Frame& frame = path.back();
-        if (frame.nextRow < nodes.ChildCount(frame.node)) {
-            const TTreeNode child = nodes.Child(frame.node, frame.nextRow++);
-            enter(child, path.size());
-            path.push_back({child, 0});
-        } else {
-            path.pop_back();
+    TTreeNode node = root;
+    std::size_t depth = 0;
+    enter(node, depth);
+    for (;;) {
+        if (nodes.ChildCount(node) != 0) {
+            node = nodes.Child(node, 0);
+            enter(node, ++depth);
+            continue;
+        }
+        // Leave the node and each ancestor whose last child it ends, then enter the next sibling.
+        for (;;) {
             leave();
+            if (depth == 0)
+                return;
+            const TTreeNode parent = nodes.Parent(node);
+            const std::size_t nextRow = nodes.Row(node) + 1;
+            --depth;
+            if (nextRow < nodes.ChildCount(parent)) {
+                node = nodes.Child(parent, nextRow);
+                enter(node, ++depth);
+                break;
+            }
+            node = parent;
         }
     }
 }

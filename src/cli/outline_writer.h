@@ -17,6 +17,15 @@ public:
     explicit BufferedOutput(Sink sink, std::size_t capacity = std::size_t{1} << 20);
 
     void Append(std::string_view text) {
+        // The buffer never grows beyond its capacity, so that output cannot stop halfway for want
+        // of memory: what does not fit goes after a flush, what is larger goes straight out.
+        if (buffer_.size() + text.size() > capacity_) {
+            Flush();
+            if (text.size() >= capacity_) {
+                sink_(text);
+                return;
+            }
+        }
         buffer_.append(text);
         if (buffer_.size() >= capacity_)
             Flush();
