@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "errors.h"
+#include "modal_scope.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -98,6 +99,7 @@ void TApplication::ShowException(const std::string& message) {
     QMessageBox box(QMessageBox::Critical, title_, QString::fromLocal8Bit(CompleteMessage(message)),
                     QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
+    const ModalScope modal;
     box.exec();
 }
 

@@ -1,5 +1,7 @@
 #include "open_dialog.h"
 
+#include "modal_scope.h"
+
 #include <QFile>
 #include <QFileSystemModel>
 
@@ -107,6 +109,7 @@ void TOpenDialog::UseEntry(int index) {
 bool TOpenDialog::Execute() {
     UseEntry(filterIndex_);
     selectFile(fileName_);
+    const ModalScope modal;
     if (exec() != QDialog::Accepted)
         return false;
     const QStringList chosen = selectedFiles();

@@ -6,6 +6,7 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QToolTip>
 
 #include <algorithm>
@@ -34,7 +35,6 @@ TTreeView::TTreeView(QWidget* parent) : QTreeView(parent), items_(new TTreeNodes
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setAnimated(false);
-    setAutoScroll(false);
 
     // The selection is not shown while the view has no focus: items are then drawn with the
     // inactive colours, which are made the plain ones.
@@ -129,6 +129,25 @@ void TTreeView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void TTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QTreeView::scrollTo(index, hint);
+    if (!index.isValid())
+        return;
+    // QTreeView scrolls only to the column; bring the item itself, its button included, into view.
+    const QRect item = visualRect(index);
+    if (item.isEmpty())
+        return;
+    const int left = item.left() - indentation();
+    const int right =
+        item.left() + fontMetrics().horizontalAdvance(index.data().toString()) + kTextMargins;
+    const int width = viewport()->width();
+    QScrollBar* bar = horizontalScrollBar();
+    if (left < 0)
+        bar->setValue(bar->value() + left);
+    else if (right > width)
+        bar->setValue(bar->value() + std::min(left, right - width));
 }
 
 void TTreeView::updateGeometries() {

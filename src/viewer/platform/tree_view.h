@@ -27,6 +27,9 @@ public:
     // Expands every item down to kMaxExpandedLevel and lays the view out.
     void FullExpand();
 
+    // Also scrolls sideways to the item itself, which QTreeView leaves to its column.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
     // The level of an item (0 for a top-level item), counted up to limit at most.
     [[nodiscard]] static int LevelOf(const QModelIndex& index, int limit);
 
