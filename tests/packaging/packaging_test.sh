@@ -132,7 +132,9 @@ check_deb() {
   "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log" >&2; fail "cpack"; }
   local debs=("$work"/out/qelview_*.deb)
-  [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "cpack made no single qelview_*.deb"
+  if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    fail "cpack made no single qelview_*.deb"
+  fi
   local deb=${debs[0]}
 
   [ "$(dpkg-deb -f "$deb" Package)" = qelview ] || fail "Package is not qelview"
