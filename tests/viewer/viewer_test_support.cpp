@@ -38,6 +38,12 @@ void TypeFileName(QFileDialog* dialog, const QString& name) {
     QLineEdit* edit = FileNameEdit(dialog);
     if (edit == nullptr)
         return;
+    // As a user, who types once the dialog is active, into the field that has the focus: only
+    // then does a typed name replace the file the dialog offered (it is still selected in the
+    // list).
+    (void)QTest::qWaitForWindowActive(dialog);
+    edit->setFocus(Qt::MouseFocusReason);
+    (void)QTest::qWaitFor([edit] { return edit->hasFocus(); });
     edit->clear();
     // Typing, rather than setText, is what runs the dialog's own reactions to a typed name.
     QTest::keyClicks(edit, name);
