@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev
   qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core
-  valgrind xvfb xdotool
+  valgrind jq xvfb xdotool
   desktop-file-utils appstream dpkg-dev librsvg2-bin imagemagick groff-base
 )
 

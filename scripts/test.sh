@@ -13,3 +13,8 @@ for preset in ci asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+# Then each fuzzer for a minute (clang, in build/fuzz), and the core and CLI tests once more
+# under valgrind's memcheck.
+scripts/fuzz.sh 60
+scripts/valgrind.sh build/ci
