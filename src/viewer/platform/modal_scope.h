@@ -6,7 +6,6 @@
 // on screen and take the keys meant for the window.
 #pragma once
 
-#include <QApplication>
 #include <QPointer>
 #include <QWidget>
 
@@ -14,23 +13,8 @@ namespace qel::platform {
 
 class ModalScope {
 public:
-    ModalScope() : window_(QApplication::activeWindow()), focus_(QApplication::focusWidget()) {}
-    ~ModalScope() {
-        for (int left = 8; left > 0; --left) {
-            QWidget* popup = QApplication::activePopupWidget();
-            if (popup == nullptr)
-                break;
-            popup->close();
-        }
-        if (window_ == nullptr || !window_->isVisible())
-            return;
-        if (QApplication::activeWindow() != window_) {
-            QApplication::setActiveWindow(window_);
-            window_->activateWindow();
-        }
-        if (focus_ != nullptr && focus_->isVisible() && QApplication::focusWidget() != focus_)
-            focus_->setFocus(Qt::ActiveWindowFocusReason);
-    }
+    ModalScope();
+    ~ModalScope();
     ModalScope(const ModalScope&) = delete;
     ModalScope& operator=(const ModalScope&) = delete;
 

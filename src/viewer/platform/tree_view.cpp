@@ -56,11 +56,15 @@ int TTreeView::LevelOf(const QModelIndex& index, int limit) {
     return level;
 }
 
-int TTreeView::ItemRight(std::size_t length, int level) const {
-    // The font is fixed-pitch, so the width follows from the length without laying out the text.
-    const long long charWidth = fontMetrics().horizontalAdvance(QLatin1Char('M'));
+int TTreeView::ItemRight(std::size_t length, int level, int charWidth) const {
     return ClampToInt(static_cast<long long>(indentation()) * (level + 1) +
                       static_cast<long long>(length) * charWidth + kTextMargins);
+}
+
+int TTreeView::CharWidth() const {
+    // The font is fixed-pitch, so a caption's width follows from its length without laying out
+    // its text.
+    return fontMetrics().horizontalAdvance(QLatin1Char('M'));
 }
 
 void TTreeView::FullExpand() {
@@ -79,6 +83,7 @@ void TTreeView::ExpandSubtree(qel::TTreeNode node, int level) {
         int level; // of its children
     };
     std::vector<Pending> pending{{node, level}};
+    const int charWidth = CharWidth();
     int widest = contentWidth_;
     while (!pending.empty()) {
         const Pending current = pending.back();
@@ -88,7 +93,8 @@ void TTreeView::ExpandSubtree(qel::TTreeNode node, int level) {
         const std::size_t children = nodes.ChildCount(current.node);
         for (std::size_t row = 0; row < children; ++row) {
             const qel::TTreeNode child = nodes.Child(current.node, row);
-            widest = std::max(widest, ItemRight(nodes.Caption(child).size(), current.level));
+            widest =
+                std::max(widest, ItemRight(nodes.Caption(child).size(), current.level, charWidth));
             if (current.level < kMaxExpandedLevel && nodes.ChildCount(child) != 0)
                 pending.push_back({child, current.level + 1});
         }
@@ -108,10 +114,11 @@ void TTreeView::Expanded(const QModelIndex& index) {
     }
     const qel::TTreeNodes& nodes = items_->Items();
     const qel::TTreeNode node = TTreeNodesModel::NodeOf(index);
+    const int charWidth = CharWidth();
     int widest = contentWidth_;
     for (std::size_t row = 0, count = nodes.ChildCount(node); row < count; ++row)
-        widest =
-            std::max(widest, ItemRight(nodes.Caption(nodes.Child(node, row)).size(), level + 1));
+        widest = std::max(
+            widest, ItemRight(nodes.Caption(nodes.Child(node, row)).size(), level + 1, charWidth));
     if (widest != contentWidth_) {
         contentWidth_ = widest;
         updateGeometries();
