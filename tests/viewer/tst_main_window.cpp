@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolTip>
 #include <QWhatsThis>
 
 #include <memory>
@@ -71,6 +72,8 @@ private slots:
     void copyToClipboardPutsTheClientAreaOnTheClipboard();
     void exitEndsTheApplication_data();
     void exitEndsTheApplication();
+    void toolTipShowsACaptionThatDoesNotFit_data();
+    void toolTipShowsACaptionThatDoesNotFit();
     void buildOutlineShowsCaptionsByteForByte();
     void modelPassesTheItemModelTester();
     void textAfterColonIsTheCoresRule_data();
@@ -383,6 +386,30 @@ void MainWindowTest::exitEndsTheApplication() {
     watchdog.start(10000);
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(!window->isVisible());
+}
+
+void MainWindowTest::toolTipShowsACaptionThatDoesNotFit_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("short caption") << 0 << false;
+    QTest::newRow("caption wider than the view") << 1 << true;
+}
+
+void MainWindowTest::toolTipShowsACaptionThatDoesNotFit() {
+    QFETCH(int, row);
+    QFETCH(bool, shown);
+    const QString longCaption = QStringLiteral("Long ") + QString(300, u'x');
+    Build("1:Root\n2:Short\n2:" + longCaption.toLatin1() + "\n");
+    TTreeView* view = window_->tvSettings;
+    const QModelIndex item = view->model()->index(row, 0, view->model()->index(0, 0));
+    const QPoint at = view->visualRect(item).topLeft() + QPoint(5, 3);
+    QToolTip::hideText();
+    QHelpEvent request(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &request);
+    QCOMPARE(QToolTip::isVisible(), shown);
+    if (shown)
+        QCOMPARE(QToolTip::text(), longCaption);
+    QToolTip::hideText();
 }
 
 void MainWindowTest::buildOutlineShowsCaptionsByteForByte() {
