@@ -72,6 +72,7 @@ private slots:
     void copyToClipboardPutsTheClientAreaOnTheClipboard();
     void exitEndsTheApplication_data();
     void exitEndsTheApplication();
+    void regainedFocusShowsNoItemAsChosen();
     void toolTipShowsACaptionThatDoesNotFit_data();
     void toolTipShowsACaptionThatDoesNotFit();
     void buildOutlineShowsCaptionsByteForByte();
@@ -386,6 +387,19 @@ void MainWindowTest::exitEndsTheApplication() {
     watchdog.start(10000);
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(!window->isVisible());
+}
+
+void MainWindowTest::regainedFocusShowsNoItemAsChosen() {
+    Build("1:Root\n2:Child\n");
+    TTreeView* view = window_->tvSettings;
+    window_->MainMenu->setFocus(Qt::OtherFocusReason);
+    view->setFocus(Qt::ActiveWindowFocusReason);
+    QVERIFY(view->hasFocus());
+    QVERIFY(!view->currentIndex().isValid());
+    QVERIFY(!view->selectionModel()->hasSelection());
+    // The keyboard still starts at the first item.
+    QTest::keyClick(view, Qt::Key_Down);
+    QCOMPARE(view->currentIndex(), view->model()->index(0, 0));
 }
 
 void MainWindowTest::toolTipShowsACaptionThatDoesNotFit_data() {

@@ -125,6 +125,16 @@ void TTreeView::Expanded(const QModelIndex& index) {
     }
 }
 
+void TTreeView::focusInEvent(QFocusEvent* event) {
+    // QAbstractItemView makes the first item current when the view gains the focus without one,
+    // and draws it with the focus frame, which reads as a selection. With no item chosen, none
+    // is shown as chosen; the arrow keys still start at the first item.
+    const bool hadCurrent = currentIndex().isValid();
+    QTreeView::focusInEvent(event);
+    if (!hadCurrent && currentIndex().isValid() && !selectionModel()->hasSelection())
+        selectionModel()->clearCurrentIndex();
+}
+
 void TTreeView::keyPressEvent(QKeyEvent* event) {
     // "*" expands the current item's whole subtree; QTreeView would expand it without limit.
     if (event->key() == Qt::Key_Asterisk && currentIndex().isValid()) {

@@ -36,6 +36,7 @@ public:
     [[nodiscard]] static int LevelOf(const QModelIndex& index, int limit);
 
 protected:
+    void focusInEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void updateGeometries() override;
