@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev
   qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core
   valgrind jq xvfb xdotool
   desktop-file-utils appstream dpkg-dev librsvg2-bin imagemagick groff-base
