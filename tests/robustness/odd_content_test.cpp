@@ -67,6 +67,12 @@ const std::vector<OddContent>& Cases() {
          "\xFE\xFF\n",
          {}},
         {"Utf16LittleEndianWithoutMark", "1\0:\0S\0e\0t\0u\0p\0"s, {"1"}, "1\n", {}},
+        // No NUL byte in it: U+4E0A (bytes 0A 4E) holds an LF byte, U+4E2D (2D 4E) does not.
+        {"Utf16TextWithoutNulBytes",
+         "\x0A\x4E\x2D\x4E",
+         {"", "\x4E\x2D\x4E"},
+         "\n",
+         {"\x4E\x2D\x4E"}},
         {"Utf32LittleEndianWithMark",
          "\xFF\xFE\0\0"
          "1\0\0\0"s,
