@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Renders the application icon from qelview.svg at the given sizes (default 16 and 32), as
-# qelview-SIZE.png beside it. Needs rsvg-convert (Debian package librsvg2-bin).
+# Renders the kept icon sizes (default 16 and 32) from qelview.svg as qelview-SIZE.png beside it,
+# with the same renderer the build uses for the icon theme.
 set -euo pipefail
-cd "$(dirname "$0")"
-for size in "${@:-16 32}"; do
-  for s in $size; do
-    rsvg-convert --width "$s" --height "$s" --output "qelview-$s.png" qelview.svg
-  done
+here=$(cd "$(dirname "$0")" && pwd)
+for size in ${@:-16 32}; do
+  "$here/../../packaging/render-icon.sh" "$here/qelview.svg" "$size" "$here/qelview-$size.png"
 done
