@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds from scratch and runs every test: an optimised build with
-# warnings as errors, then the same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+# warnings as errors, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, a
+# minute of each fuzzer, and the core and CLI tests under valgrind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
