@@ -365,6 +365,7 @@ private slots:
     void oddBytesShowAsTheCoreReadsThem();
     void chainAMillionLevelsDeepOpens();
     void outOfMemoryIsReportedAndTheWindowGoesOn();
+    void everyMemoryLimitGivesTheOutlineOrTheOutOfMemoryBox();
     void opensInARowKeepDescriptorsAndMemoryFlat();
     void copiesInARowKeepDescriptorsAndMemoryFlat();
 
@@ -722,6 +723,79 @@ void RobustnessTest::outOfMemoryIsReportedAndTheWindowGoesOn() {
     // Still under the limit, the window goes on.
     OpenFile(Path("small.QEL"));
     QCOMPARE(Dump(*window_->tvSettings), kSmallOutline);
+}
+
+void RobustnessTest::everyMemoryLimitGivesTheOutlineOrTheOutOfMemoryBox() {
+    if (kUnderAddressSanitizer)
+        QSKIP("an address-space limit cannot work under AddressSanitizer");
+    if (!InChild()) {
+        RunCaseInChild({});
+        return;
+    }
+    // 10 MB of text, which takes several times that once read, split, built into items and laid
+    // out in the view. The window itself is left a few MB (with none at all, not even the error
+    // box can show); above that, limits from nothing to spare up to plenty, in even steps, run out
+    // at each of those stages in turn.
+    constexpr int kChildren = 400'000;
+    constexpr std::size_t kItems = kChildren + 1;
+    constexpr std::size_t kForTheWindow = 8 * kMiB;
+    constexpr std::size_t kRange = 48 * kMiB;
+    constexpr std::size_t kSteps = 24;
+    const QString path = Path("many.QEL");
+    qel::test::WriteFile(path, Siblings(kChildren));
+
+    int failedLoads = 0;
+    int refusedLayouts = 0;
+    int complete = 0;
+    for (std::size_t step = 0; step <= kSteps; ++step) {
+        OpenFile(Path("good.QEL"));
+        QCOMPARE(Dump(*window_->tvSettings), kGoodOutline);
+        const std::size_t extra = kRange * step / kSteps;
+        const QString where =
+            QStringLiteral("%1 MB to spare: ").arg(static_cast<double>(extra) / kMiB);
+        TTreeView& view = *window_->tvSettings;
+        std::shared_ptr<BoxSeen> box;
+        auto starBox = std::make_shared<BoxSeen>();
+        {
+            const AddressSpaceLimit limit(ReadStatm().addressSpace + kForTheWindow + extra);
+            QVERIFY(limit.Active());
+            box = OpenRecordingBox(path);
+            if (box->shown && view.Items().Items().Count() == kItems) {
+                // "*" on the root asks for the same expansion, and gets the same answer.
+                const QObject scope;
+                qel::test::RecordNextBox(&scope, starBox);
+                view.setCurrentIndex(view.model()->index(0, 0));
+                QTest::keyClick(&view, Qt::Key_Asterisk);
+            }
+        }
+        const std::size_t items = view.Items().Items().Count();
+        const bool expanded = view.isExpanded(view.model()->index(0, 0));
+        if (box->shown) {
+            QVERIFY2(box->text == QStringLiteral("Out of memory."), qPrintable(where + box->text));
+            QVERIFY2(box->title == kTitle, qPrintable(where + box->title));
+            // The outline unchanged, or the items built so far and nothing expanded.
+            if (items == 4 && Dump(view) == kGoodOutline) {
+                ++failedLoads;
+            } else {
+                QVERIFY2(items <= kItems && !expanded, qPrintable(where + Dump(view)));
+                if (items == kItems) {
+                    ++refusedLayouts;
+                    QVERIFY2(starBox->text == QStringLiteral("Out of memory."),
+                             qPrintable(where + "after *: " + starBox->text));
+                }
+            }
+        } else {
+            ++complete;
+            QVERIFY2(items == kItems, qPrintable(where + "items lost"));
+            QVERIFY2(expanded, qPrintable(where + "not expanded"));
+        }
+        // The window goes on.
+        OpenFile(Path("small.QEL"));
+        QVERIFY2(Dump(view) == kSmallOutline, qPrintable(where + Dump(view)));
+    }
+    QVERIFY2(failedLoads > 0, "no limit ran out while the file was read");
+    QVERIFY2(refusedLayouts > 0, "no limit ran out in the view's layout");
+    QVERIFY2(complete > 0, "no limit was enough");
 }
 
 void RobustnessTest::opensInARowKeepDescriptorsAndMemoryFlat() {

@@ -1,16 +1,20 @@
 #include "tree_view.h"
 
+#include "application.h"
+#include "errors.h"
 #include "windows1252.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QToolTip>
 
 #include <algorithm>
 #include <limits>
+#include <sys/mman.h>
 #include <vector>
 
 namespace qel::platform {
@@ -23,6 +27,58 @@ constexpr int kButtonSize = 9;
 
 int ClampToInt(long long value) {
     return static_cast<int>(std::min<long long>(value, std::numeric_limits<int>::max()));
+}
+
+// QTreeView lays out the shown rows in one array of a 40-byte record a row that grows by
+// doubling, and keeps a persistent index for each expanded item. It does not check these
+// allocations: when memory runs out in them, it crashes. So the room for them is made sure of
+// before items are expanded, with some to spare.
+constexpr std::size_t kLayoutBytesPerRow = 96;
+constexpr std::size_t kLayoutBytesPerExpandedItem = 256;
+
+// Throws EOutOfMemory when the layout of rows shown and expandedItems expanded could run out.
+void EnsureLayoutMemory(std::size_t rows, std::size_t expandedItems) {
+    const std::size_t bytes =
+        rows * kLayoutBytesPerRow + expandedItems * kLayoutBytesPerExpandedItem;
+    // Address space taken and given back at once, never touched: only whether it can be had
+    // matters. (An allocation that is never used, the compiler may leave out.)
+    void* const room =
+        ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (room == MAP_FAILED)
+        throw qel::EOutOfMemory();
+    ::munmap(room, bytes);
+}
+
+// The rows shown and the items expanded when every item is expanded down to kMaxExpandedLevel:
+// the most that the view's layout ever holds.
+struct LayoutSize {
+    std::size_t rows = 0;
+    std::size_t expandedItems = 0;
+};
+
+LayoutSize FullyExpandedSize(const qel::TTreeNodes& nodes) {
+    LayoutSize size;
+    struct Pending {
+        qel::TTreeNode node;
+        int level; // of its children
+    };
+    std::vector<Pending> pending{{qel::kNoNode, 0}};
+    while (!pending.empty()) {
+        const Pending current = pending.back();
+        pending.pop_back();
+        if (current.node != qel::kNoNode)
+            ++size.expandedItems;
+        const std::size_t children = nodes.ChildCount(current.node);
+        size.rows += children;
+        if (current.level >= TTreeView::kMaxExpandedLevel)
+            continue;
+        for (std::size_t row = 0; row < children; ++row) {
+            const qel::TTreeNode child = nodes.Child(current.node, row);
+            if (nodes.ChildCount(child) != 0)
+                pending.push_back({child, current.level + 1});
+        }
+    }
+    return size;
 }
 } // namespace
 
@@ -75,9 +131,10 @@ void TTreeView::ExpandSubtree(qel::TTreeNode node, int level) {
     const qel::TTreeNodes& nodes = items_->Items();
     if (nodes.Count() == 0)
         return;
+    const LayoutSize most = FullyExpandedSize(nodes);
+    EnsureLayoutMemory(most.rows, most.expandedItems);
     // Expansions are only recorded here; the layout runs once, afterwards.
     scheduleDelayedItemsLayout();
-    expandingSubtree_ = true;
     struct Pending {
         qel::TTreeNode node;
         int level; // of its children
@@ -85,21 +142,23 @@ void TTreeView::ExpandSubtree(qel::TTreeNode node, int level) {
     std::vector<Pending> pending{{node, level}};
     const int charWidth = CharWidth();
     int widest = contentWidth_;
-    while (!pending.empty()) {
-        const Pending current = pending.back();
-        pending.pop_back();
-        if (current.node != qel::kNoNode)
-            expand(items_->IndexOf(current.node));
-        const std::size_t children = nodes.ChildCount(current.node);
-        for (std::size_t row = 0; row < children; ++row) {
-            const qel::TTreeNode child = nodes.Child(current.node, row);
-            widest =
-                std::max(widest, ItemRight(nodes.Caption(child).size(), current.level, charWidth));
-            if (current.level < kMaxExpandedLevel && nodes.ChildCount(child) != 0)
-                pending.push_back({child, current.level + 1});
+    {
+        const QScopedValueRollback<bool> expanding(expandingSubtree_, true);
+        while (!pending.empty()) {
+            const Pending current = pending.back();
+            pending.pop_back();
+            if (current.node != qel::kNoNode)
+                expand(items_->IndexOf(current.node));
+            const std::size_t children = nodes.ChildCount(current.node);
+            for (std::size_t row = 0; row < children; ++row) {
+                const qel::TTreeNode child = nodes.Child(current.node, row);
+                widest = std::max(widest,
+                                  ItemRight(nodes.Caption(child).size(), current.level, charWidth));
+                if (current.level < kMaxExpandedLevel && nodes.ChildCount(child) != 0)
+                    pending.push_back({child, current.level + 1});
+            }
         }
     }
-    expandingSubtree_ = false;
     contentWidth_ = widest;
     executeDelayedItemsLayout();
 }
@@ -140,8 +199,10 @@ void TTreeView::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Asterisk && currentIndex().isValid()) {
         const QModelIndex current = currentIndex();
         const int level = LevelOf(current, kMaxExpandedLevel);
+        // Reported as a command's error would be, not thrown through Qt's event delivery.
         if (level < kMaxExpandedLevel)
-            ExpandSubtree(TTreeNodesModel::NodeOf(current), level + 1);
+            Application().Dispatch(
+                [&] { ExpandSubtree(TTreeNodesModel::NodeOf(current), level + 1); });
         event->accept();
         return;
     }

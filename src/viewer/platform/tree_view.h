@@ -26,7 +26,8 @@ public:
 
     [[nodiscard]] TTreeNodesModel& Items() const noexcept { return *items_; }
 
-    // Expands every item down to kMaxExpandedLevel and lays the view out.
+    // Expands every item down to kMaxExpandedLevel and lays the view out. Throws EOutOfMemory,
+    // with nothing changed, when the memory for the layout cannot be had.
     void FullExpand();
 
     // Also scrolls sideways to the item itself, which QTreeView leaves to its column.
