@@ -1,7 +1,8 @@
-#include "run_process.h"
+#include "child_process.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -10,12 +11,18 @@
 
 namespace {
 
-using qel::test::ProcessResult;
+using ProcessResult = qel::test::ChildOutcome;
 
 const std::string kExample = QEL_TEST_DATA "/thirteen-lines.QEL";
 
+// Runs qeloutline; stdoutPath, when given, replaces its stdout (for example /dev/full).
 ProcessResult RunCli(const std::vector<std::string>& args, const std::string& stdoutPath = {}) {
-    return qel::test::RunProcess(QELOUTLINE_PATH, args, stdoutPath);
+    if (stdoutPath.empty())
+        return qel::test::RunProgram(QELOUTLINE_PATH, args);
+    return qel::test::RunProgram(QELOUTLINE_PATH, args, [&] {
+        const int fd = ::open(stdoutPath.c_str(), O_WRONLY);
+        return fd >= 0 && ::dup2(fd, STDOUT_FILENO) == STDOUT_FILENO;
+    });
 }
 
 class TempFile {
