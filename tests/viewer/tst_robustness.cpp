@@ -10,6 +10,7 @@
 #include "platform/windows1252.h"
 #include "string_list.h"
 #include "tree_nodes.h"
+#include "unique_fd.h"
 #include "viewer_test_support.h"
 
 #include <QClipboard>
@@ -231,21 +232,7 @@ std::size_t MemoryInUse() {
 #endif
 }
 
-// A file descriptor, closed when it goes.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) noexcept : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    [[nodiscard]] int Get() const noexcept { return fd_; }
-
-private:
-    int fd_;
-};
+using Descriptor = qel::test::UniqueFd;
 
 // Lowers the soft limit of the address space to bytes for as long as it lives. The hard limit
 // stays, so that the old limit can be put back.
