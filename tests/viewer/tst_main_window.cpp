@@ -96,10 +96,8 @@ private:
 };
 
 void MainWindowTest::init() {
-    window_ = std::make_unique<TFrmMain>();
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    window_ = qel::test::ShowMainWindow();
+    QVERIFY(window_);
 }
 
 void MainWindowTest::cleanup() {

@@ -96,10 +96,8 @@ void OpenCommandTest::initTestCase() {
 }
 
 void OpenCommandTest::init() {
-    window_ = std::make_unique<TFrmMain>();
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    window_ = qel::test::ShowMainWindow();
+    QVERIFY(window_);
 }
 
 void OpenCommandTest::cleanup() {
@@ -107,14 +105,7 @@ void OpenCommandTest::cleanup() {
 }
 
 void OpenCommandTest::Open(std::function<void(QFileDialog*)> drive) {
-    bool driven = false;
-    const QObject scope;
-    WhenModal<QFileDialog>(&scope, [&driven, drive = std::move(drive)](QFileDialog* dialog) {
-        driven = true;
-        drive(dialog);
-    });
-    QTest::keyClick(window_.get(), Qt::Key_F3);
-    QVERIFY2(driven, "F3 showed no file dialog");
+    QVERIFY2(qel::test::PressF3AndDrive(window_.get(), drive), "F3 showed no file dialog");
 }
 
 void OpenCommandTest::OpenFile(const QString& path, const QString& fileType) {

@@ -378,10 +378,8 @@ void RobustnessTest::initTestCase() {
 }
 
 void RobustnessTest::init() {
-    window_ = std::make_unique<TFrmMain>();
-    window_->show();
-    window_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    window_ = qel::test::ShowMainWindow();
+    QVERIFY(window_);
 }
 
 void RobustnessTest::cleanup() {
@@ -389,14 +387,7 @@ void RobustnessTest::cleanup() {
 }
 
 void RobustnessTest::Open(const std::function<void(QFileDialog*)>& drive) {
-    bool driven = false;
-    const QObject scope;
-    WhenModal<QFileDialog>(&scope, [&driven, &drive](QFileDialog* dialog) {
-        driven = true;
-        drive(dialog);
-    });
-    QTest::keyClick(window_.get(), Qt::Key_F3);
-    QVERIFY2(driven, "F3 showed no file dialog");
+    QVERIFY2(qel::test::PressF3AndDrive(window_.get(), drive), "F3 showed no file dialog");
 }
 
 void RobustnessTest::OpenFile(const QString& path) {

@@ -1,5 +1,7 @@
 #include "viewer_test_support.h"
 
+#include "main.h"
+
 #include <QAbstractItemModel>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -33,6 +35,26 @@ void DumpRows(const QAbstractItemModel& model, const QTreeView& view, const QMod
     }
 }
 } // namespace
+
+std::unique_ptr<TFrmMain> ShowMainWindow() {
+    auto window = std::make_unique<TFrmMain>();
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        return nullptr;
+    return window;
+}
+
+bool PressF3AndDrive(QWidget* window, const std::function<void(QFileDialog*)>& drive) {
+    bool driven = false;
+    const QObject scope;
+    WhenModal<QFileDialog>(&scope, [&driven, &drive](QFileDialog* dialog) {
+        driven = true;
+        drive(dialog);
+    });
+    QTest::keyClick(window, Qt::Key_F3);
+    return driven;
+}
 
 void TypeFileName(QFileDialog* dialog, const QString& name) {
     QLineEdit* edit = FileNameEdit(dialog);

@@ -18,6 +18,7 @@
 
 class QAbstractItemModel;
 class QTreeView;
+class TFrmMain;
 
 namespace qel::test {
 
@@ -33,6 +34,13 @@ void WhenModal(const QObject* scope, std::function<void(W*)> fn, int budgetMs = 
             WhenModal<W>(scope, fn, budgetMs - 10);
     });
 }
+
+// A new main window, shown and active as at start; null when it did not become active.
+[[nodiscard]] std::unique_ptr<TFrmMain> ShowMainWindow();
+
+// Presses F3 on window and lets drive work the file dialog from inside its event loop; false when
+// F3 showed no file dialog.
+[[nodiscard]] bool PressF3AndDrive(QWidget* window, const std::function<void(QFileDialog*)>& drive);
 
 // The file dialog as a user works it. Qt's own dialog names its children; these names are Qt
 // internals, not API, and this is the one place that uses them.
