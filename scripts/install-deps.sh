@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format
   libgtest-dev
   qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core
   valgrind jq xvfb xdotool

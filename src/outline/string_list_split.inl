@@ -26,9 +26,9 @@ inline std::size_t NextBreak(const char* base, std::size_t from, std::size_t siz
     const __m128i nul = _mm_setzero_si128();
     for (; i + 16 <= size; i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
-        const __m128i hits = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)),
-            _mm_cmpeq_epi8(bytes, nul));
+        const __m128i hits =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)),
+                         _mm_cmpeq_epi8(bytes, nul));
         if (const int mask = _mm_movemask_epi8(hits))
             return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
     }
