@@ -234,6 +234,26 @@ std::size_t MemoryInUse() {
 
 using Descriptor = qel::test::UniqueFd;
 
+// Open descriptors and memory in use at one moment, to check that many commands in a row leave
+// both flat.
+struct ResourceUse {
+    std::size_t descriptors = 0;
+    std::size_t memory = 0;
+    static ResourceUse Now() { return {OpenDescriptors(), MemoryInUse()}; }
+};
+
+// Fails the running test when descriptors or memory grew since before by more than the tolerances.
+void VerifyFlatSince(const ResourceUse& before, int count, const char* what) {
+    const ResourceUse after = ResourceUse::Now();
+    const std::size_t grown = after.memory > before.memory ? after.memory - before.memory : 0;
+    const std::size_t opened =
+        after.descriptors > before.descriptors ? after.descriptors - before.descriptors : 0;
+    qInfo("after %d %s: %zu descriptors and %zu bytes of memory more in use", count, what, opened,
+          grown);
+    QVERIFY2(opened <= kDescriptorTolerance, qPrintable(QString::number(opened)));
+    QVERIFY2(grown < kMemoryTolerance, qPrintable(QString::number(grown)));
+}
+
 // Lowers the soft limit of the address space to bytes for as long as it lives. The hard limit
 // stays, so that the old limit can be put back.
 class AddressSpaceLimit {
@@ -797,20 +817,14 @@ void RobustnessTest::opensInARowKeepDescriptorsAndMemoryFlat() {
     };
     for (int i = 0; i < kWarmUp; ++i)
         QVERIFY(open());
-    const std::size_t descriptors = OpenDescriptors();
-    const std::size_t memory = MemoryInUse();
+    const ResourceUse before = ResourceUse::Now();
     const QSignalSpy resets(window_->tvSettings->model(), &QAbstractItemModel::modelReset);
     int wrong = 0;
     for (int i = 0; i < kOpens; ++i)
         wrong += open() ? 0 : 1;
     QCOMPARE(wrong, 0);
     QCOMPARE(resets.count(), kOpens);
-    const std::size_t grown = MemoryInUse() > memory ? MemoryInUse() - memory : 0;
-    const std::size_t opened = OpenDescriptors() - std::min(OpenDescriptors(), descriptors);
-    qInfo("after %d opens: %zu descriptors and %zu bytes of memory more in use", kOpens, opened,
-          grown);
-    QVERIFY2(opened <= kDescriptorTolerance, qPrintable(QString::number(opened)));
-    QVERIFY2(grown < kMemoryTolerance, qPrintable(QString::number(grown)));
+    VerifyFlatSince(before, kOpens, "opens");
 }
 
 void RobustnessTest::copiesInARowKeepDescriptorsAndMemoryFlat() {
@@ -821,18 +835,14 @@ void RobustnessTest::copiesInARowKeepDescriptorsAndMemoryFlat() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     for (int i = 0; i < kWarmUp; ++i)
         window_->CopytoClipboard1->trigger();
-    const std::size_t descriptors = OpenDescriptors();
-    const std::size_t memory = MemoryInUse();
+    const ResourceUse before = ResourceUse::Now();
     const QSignalSpy copies(clipboard, &QClipboard::dataChanged);
     for (int i = 0; i < kCopies; ++i)
         window_->CopytoClipboard1->trigger();
     QCOMPARE(copies.count(), kCopies);
-    const std::size_t grown = MemoryInUse() > memory ? MemoryInUse() - memory : 0;
-    const std::size_t opened = OpenDescriptors() - std::min(OpenDescriptors(), descriptors);
-    qInfo("after %d copies: %zu descriptors and %zu bytes of memory more in use", kCopies, opened,
-          grown);
-    QVERIFY2(opened <= kDescriptorTolerance, qPrintable(QString::number(opened)));
-    QVERIFY2(grown < kMemoryTolerance, qPrintable(QString::number(grown)));
+    VerifyFlatSince(before, kCopies, "copies");
+    if (QTest::currentTestFailed())
+        return;
     const int top = window_->menuBar()->geometry().bottom() + 1;
     QCOMPARE(clipboard->image().size(), QSize(window_->width(), window_->height() - top));
 }
